@@ -58,6 +58,8 @@ const std::string& MemoryPlatform::file(const std::string& path) const {
 
 void MemoryPlatform::remove(const std::string& path) { files_.erase(absolute(path)); }
 
+void MemoryPlatform::set_links(const std::string& path, int links) { files_.at(absolute(path)).links = links; }
+
 std::vector<std::string> MemoryPlatform::all_files() const {
   std::vector<std::string> names;
   for (const auto& [name, file] : files_) names.push_back(name);

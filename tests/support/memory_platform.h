@@ -43,6 +43,7 @@ class MemoryPlatform : public Platform {
   bool has_file(const std::string& path) const;
   const std::string& file(const std::string& path) const;
   void remove(const std::string& path);
+  void set_links(const std::string& path, int links);
   // Every file and directory, as absolute paths.
   std::vector<std::string> all_files() const;
   const std::string& cwd() const { return cwd_; }
