@@ -142,6 +142,8 @@ int PosixPlatform::create_replacement(const std::string& path, std::string& temp
 bool PosixPlatform::commit_replacement(const std::string& temp_path, const std::string& target_path) {
   struct stat st;
   if (::lstat(target_path.c_str(), &st) != 0) return false;
+  // Writing cleared the set-id bits of the new file unless we are privileged.
+  if ((st.st_mode & 06000) != 0 && ::chmod(temp_path.c_str(), st.st_mode & 07777) != 0) return false;
   return ::rename(temp_path.c_str(), target_path.c_str()) == 0;
 }
 
