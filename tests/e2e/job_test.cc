@@ -163,6 +163,11 @@ INSTANTIATE_TEST_SUITE_P(
                 .args = {"menu.txt"},
                 .out = updated("page.htm"),
                 .after = {{"page.htm", M + "_zz keep " + M + "_zz " + M + "_b B " + M + "_b\r\n"}}},
+        JobCase{.name = "UnknownFirstPairStillEndsTheFirstPass",
+                .before = {{"menu.txt", SOURCE_AB}, {"page.htm", "top " + M + "_zz x " + M + "_zz " + M + "_b tail\n"}},
+                .args = {"menu.txt"},
+                .out = updated("page.htm"),
+                .after = {{"page.htm", "top " + M + "_zz x " + M + "_zz " + M + "_b B "}}},
         JobCase{.name = "OnlyUnknownIdsNoResultLine",
                 .before = {{"menu.txt", SOURCE_AB}, {"page.htm", M + "_zz keep " + M + "_zz\n"}},
                 .args = {"menu.txt"},
@@ -421,6 +426,10 @@ INSTANTIATE_TEST_SUITE_P(
                 .args = {"menu.txt", "a.htm", "splyce.htm", "sub/splyce", "b.htm"},
                 .out = updated("a.htm") + updated("splyce.htm"),
                 .after = {{"a.htm", PAGE_B_NEW}, {"splyce.htm", PAGE_B_NEW}}},
+        JobCase{.name = "OwnNameAfterABackslash",
+                .before = {{"menu.txt", SOURCE_AB}, {"a.htm", PAGE_B_OLD}},
+                .args = {"menu.txt", "sub\\splyce", "a.htm"},
+                .out = NOTHING},
         JobCase{.name = "EntryNamedAfterTheProgramEndsThePattern",
                 .before = {{"menu.txt", SOURCE_AB},
                            {"a", PAGE_B_OLD},
@@ -692,7 +701,8 @@ class PosixPageTest : public SiteTest {
 
 TEST_F(PosixPageTest, PermissionBitsSurviveARewrite) {
   write("menu.txt", SOURCE_AB);
-  const std::map<std::string, mode_t> modes = {{"a.htm", 0640}, {"b.htm", 0751}, {"c.htm", 0666}};
+  const std::map<std::string, mode_t> modes = {
+      {"a.htm", 0640}, {"b.htm", 0751}, {"c.htm", 0666}, {"d.htm", 04755}, {"e.htm", 02750}};
   for (const auto& [name, mode] : modes) {
     write(name, PAGE_B_OLD);
     ASSERT_EQ(::chmod(path(name).c_str(), mode), 0);
@@ -704,7 +714,7 @@ TEST_F(PosixPageTest, PermissionBitsSurviveARewrite) {
     EXPECT_EQ(read(name), PAGE_B_NEW) << name;
     EXPECT_EQ(status_of(path(name)).st_mode & 07777, mode) << name;
   }
-  EXPECT_EQ(listing(), (std::vector<std::string>{"a.htm", "b.htm", "c.htm", "menu.txt"}));
+  EXPECT_EQ(listing(), (std::vector<std::string>{"a.htm", "b.htm", "c.htm", "d.htm", "e.htm", "menu.txt"}));
 }
 
 TEST_F(PosixPageTest, OwnerSurvivesARewriteByRoot) {
@@ -781,6 +791,26 @@ TEST_F(PosixPageTest, PageInADirectoryClosedForNewFilesIsRewrittenInPlace) {
   expect_run(got, updated("page.htm"), "", 0);
   EXPECT_EQ(read("pages/page.htm"), PAGE_B_NEW);
   EXPECT_EQ(listing(), (std::vector<std::string>{"pages", "pages/menu.txt", "pages/page.htm"}));
+}
+
+// What a user without the needed rights meets; root has them all.
+TEST_F(PosixPageTest, RefusedAccessIsReported) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may read and list everything";
+  write("menu.txt", SOURCE_AB);
+  write("closed.htm", PAGE_B_OLD);
+  write("page.htm", PAGE_B_OLD);
+  write("sub/a.htm", PAGE_B_OLD);
+  ASSERT_EQ(::chmod(path("closed.htm").c_str(), 0200), 0);
+  ASSERT_EQ(::chmod(path("sub").c_str(), 0311), 0);
+  expect_run(run({"menu.txt"}), updated("page.htm"), "splyce: Cannot open ./closed.htm\n", 0);
+  expect_run(run({"menu.txt", "sub/*"}), "", "splyce: Cannot access destination directory.\n", 1);
+  ASSERT_EQ(::chmod(path("menu.txt").c_str(), 0200), 0);
+  expect_run(run({"menu.txt"}), "", NO_SOURCE, 1);
+  ::chmod(path("sub").c_str(), 0755);
+  ::chmod(path("closed.htm").c_str(), 0644);
+  EXPECT_EQ(read("closed.htm"), PAGE_B_OLD);
+  EXPECT_EQ(read("sub/a.htm"), PAGE_B_OLD);
+  EXPECT_EQ(read("page.htm"), PAGE_B_NEW);
 }
 
 // Paths far longer than any fixed buffer are used whole, in every role.
