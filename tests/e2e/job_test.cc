@@ -411,6 +411,11 @@ INSTANTIATE_TEST_SUITE_P(
                           {"sub/c.htm", PAGE_B_NEW},
                           {"p*.htm", PAGE_B_NEW}},
                 .posix_only = true},  // "*" cannot be part of a Windows file name
+        JobCase{.name = "ListPathWithBackslash",
+                .before = {{"menu.txt", SOURCE_AB}, {"sub/c.htm", PAGE_B_OLD}},
+                .args = {"menu.txt", "sub\\c.htm"},
+                .out = updated("sub\\c.htm"),
+                .after = {{"sub/c.htm", PAGE_B_NEW}}},
         JobCase{.name = "ListNamesWithLeadingDot",
                 .before = {{"menu.txt", SOURCE_AB}, {"a.htm", PAGE_B_OLD}, {"b.htm", PAGE_B_OLD}, {"sub/", ""}},
                 .args = {"menu.txt", "./a.htm", ".\\b.htm", "./gone.htm", "sub", "a.htm"},
