@@ -99,6 +99,8 @@ class DestinationWalk {
     return found == nullptr ? NO_CURSOR : found - text_.bytes();
   }
   void report_found(int64_t at, const std::string& mark) const {
+    // Skips building the id's text on quiet runs: a page may hold millions of marks.
+    if (!console_.verbose()) return;
     // Positions are shown as they stand in the text edited so far.
     console_.progress("splyce: Found mark \"%s\" at position %i.\n",
                       id_for_display(text_.bytes() + at + mark.size()).c_str(),

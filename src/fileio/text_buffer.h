@@ -7,6 +7,10 @@
 
 namespace splyce {
 
+// Asks the system to back a large block with huge pages: a page fault per
+// 4 KB costs more than the copy itself on big files. No-op elsewhere.
+void prefer_large_pages(void* block, std::size_t size);
+
 class TextBuffer {
  public:
   TextBuffer() = default;

@@ -1,8 +1,14 @@
 #include "fileio/text_mode.h"
 
+#include "fileio/text_buffer.h"
+
 #include <cstring>
 #include <memory>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace splyce {
 namespace {
@@ -11,22 +17,87 @@ constexpr char CR = '\r';
 constexpr char LF = '\n';
 constexpr char END_OF_TEXT = 0x1A;
 
-// Squeezes out every CR in [p, p + n); returns the bytes left.
+// Squeezes out every CR in [p, p + n); returns the bytes left. Works in
+// place in one pass, 16 bytes at a time where the CPU allows.
 int64_t drop_carriage_returns(char* p, int64_t n) {
-  char* end = p + n;
+  const char* end = p + n;
   char* cr = static_cast<char*>(std::memchr(p, CR, static_cast<std::size_t>(n)));
   if (cr == nullptr) return n;
   char* out = cr;
   const char* in = cr + 1;
+#if defined(__SSE2__)
+  // Byte by byte until the output trails the input by a whole block, so that
+  // a full 16-byte store never reaches input not yet read.
+  while (in < end && in - out < 16) {
+    *out = *in;
+    out += *in++ != CR;
+  }
+  const __m128i crs = _mm_set1_epi8(CR);
+  while (end - in >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, crs)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+    if (mask == 0) {
+      out += 16;
+      in += 16;
+    } else {
+      // Keep the bytes before the first CR; the next block starts after it.
+      const int first = __builtin_ctz(mask);
+      out += first;
+      in += first + 1;
+    }
+  }
+#endif
   while (in < end) {
-    const char* next = static_cast<const char*>(std::memchr(in, CR, static_cast<std::size_t>(end - in)));
-    const char* stop = next ? next : end;
-    const std::size_t span = static_cast<std::size_t>(stop - in);
-    std::memmove(out, in, span);
-    out += span;
-    in = stop + (next ? 1 : 0);
+    *out = *in;
+    out += *in++ != CR;
   }
   return out - p;
+}
+
+// Number of LF bytes in [p, p + n).
+std::size_t count_line_feeds(const char* p, std::size_t n) {
+  std::size_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i lfs = _mm_set1_epi8(LF);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    count += static_cast<std::size_t>(
+        __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lfs)))));
+  }
+#endif
+  for (; i < n; ++i) count += p[i] == LF;
+  return count;
+}
+
+// Copies [in, end) to out with every LF turned into CR LF; out has room for
+// the bytes and one CR per LF.
+void expand_line_feeds(const char* in, const char* end, char* out) {
+#if defined(__SSE2__)
+  // A full block is stored even when only its head counts: the output always
+  // has at least as much room left as the input has bytes.
+  const __m128i lfs = _mm_set1_epi8(LF);
+  while (end - in >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lfs)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+    if (mask == 0) {
+      out += 16;
+      in += 16;
+    } else {
+      const int first = __builtin_ctz(mask);
+      out[first] = CR;
+      out[first + 1] = LF;
+      out += first + 2;
+      in += first + 1;
+    }
+  }
+#endif
+  for (; in < end; ++in) {
+    if (*in == LF) *out++ = CR;
+    *out++ = *in;
+  }
 }
 
 }  // namespace
@@ -62,29 +133,15 @@ int32_t read_text(Platform& platform, TextInput& input, char* dst, int32_t count
 int32_t write_text(Platform& platform, int fd, const char* bytes, int32_t count) {
   if (count < 0) return -1;
   const std::size_t n = static_cast<std::size_t>(count);
-  std::size_t line_feeds = 0;
-  for (const char* p = bytes; (p = static_cast<const char*>(std::memchr(p, LF, n - static_cast<std::size_t>(p - bytes)))) != nullptr; ++p) {
-    ++line_feeds;
-  }
+  const std::size_t line_feeds = count_line_feeds(bytes, n);
   if (line_feeds == 0) {
     return platform.write(fd, bytes, count) == count ? count : -1;
   }
   const std::size_t total = n + line_feeds;
   std::unique_ptr<char[]> translated(new (std::nothrow) char[total]);
   if (!translated) return -1;
-  char* out = translated.get();
-  const char* in = bytes;
-  const char* end = bytes + n;
-  while (in < end) {
-    const char* lf = static_cast<const char*>(std::memchr(in, LF, static_cast<std::size_t>(end - in)));
-    const char* stop = lf ? lf : end;
-    std::memcpy(out, in, static_cast<std::size_t>(stop - in));
-    out += stop - in;
-    if (!lf) break;
-    *out++ = CR;
-    *out++ = LF;
-    in = lf + 1;
-  }
+  prefer_large_pages(translated.get(), total);
+  expand_line_feeds(bytes, bytes + n, translated.get());
   const int64_t expected = static_cast<int64_t>(total);
   return platform.write(fd, translated.get(), expected) == expected ? count : -1;
 }

@@ -51,8 +51,9 @@ int32_t SectionTable::find_section(const char* id_position, const char** content
   const int32_t n = id_length(id_position);
   for (int32_t i = 0; i < count_; ++i) {
     const SectionEntry& entry = entries_[static_cast<std::size_t>(i)];
-    if (std::strlen(entry.id.data()) == static_cast<std::size_t>(n) &&
-        std::memcmp(entry.id.data(), id_position, static_cast<std::size_t>(n)) == 0) {
+    // Equal bytes up to n and a NUL at n: the stored id is exactly this one.
+    if (std::memcmp(entry.id.data(), id_position, static_cast<std::size_t>(n)) == 0 &&
+        entry.id[static_cast<std::size_t>(n)] == '\0') {
       if (content != nullptr) *content = entry.content;
       return entry.length;
     }
