@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole benchmark: builds splyce in build-bench, installs the npm peer into
 # a scratch folder, generates the sites under /tmp and prints the table.
-#   bench/run.sh            full run (7 runs per command)
+#   bench/run.sh            full run (5 runs per command)
 #   bench/run.sh --quick    3 runs per command
 # Further options go to bench.py (see bench/bench.py --help).
 set -euo pipefail
