@@ -75,10 +75,13 @@ int PosixPlatform::open_for_reading(const std::string& path) { return open_regul
 
 int PosixPlatform::open_for_rewriting(const std::string& path) {
   const int fd = open_regular(path, O_WRONLY);
-  if (fd > 0 && ftruncate(fd, 0) != 0) {
+  if (fd <= 0) return fd;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || ftruncate(fd, 0) != 0) {
     ::close(fd);
     return -1;
   }
+  if ((st.st_mode & 06000) != 0) set_id_modes_[fd] = st.st_mode & 07777;
   return fd;
 }
 
@@ -110,7 +113,13 @@ int64_t PosixPlatform::write(int fd, const char* src, int64_t count) {
   return done;
 }
 
-int PosixPlatform::close_file(int fd) { return ::close(fd); }
+int PosixPlatform::close_file(int fd) {
+  if (const auto it = set_id_modes_.find(fd); it != set_id_modes_.end()) {
+    fchmod(fd, it->second);
+    set_id_modes_.erase(it);
+  }
+  return ::close(fd);
+}
 
 int PosixPlatform::create_replacement(const std::string& path, std::string& temp_path, std::string& target_path) {
   // The replacement goes beside the file itself, so that a link stays a link.

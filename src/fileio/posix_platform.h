@@ -2,6 +2,10 @@
 // becomes '/' before the file system sees it.
 #pragma once
 
+#include <map>
+
+#include <sys/types.h>
+
 #include "fileio/platform.h"
 
 namespace splyce {
@@ -29,6 +33,11 @@ class PosixPlatform : public Platform {
   void write_out(std::string_view text) override;
   void write_err(std::string_view text) override;
   int read_char() override;
+
+ private:
+  // Set-id bits of files being rewritten in place: an unprivileged write
+  // clears them, so they are put back when the file is closed.
+  std::map<int, mode_t> set_id_modes_;
 };
 
 }  // namespace splyce

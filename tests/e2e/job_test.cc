@@ -785,11 +785,9 @@ TEST_F(PosixPageTest, HardLinkedPageIsRewrittenInPlace) {
   EXPECT_EQ(listing(), (std::vector<std::string>{"menu.txt", "page.htm", "twin.txt"}));
 }
 
-// Disabled: a page rewritten in place (here: hard-linked) by its unprivileged
-// owner loses its set-id bits, since the kernel clears them on every write by
-// such a process and nothing puts them back. Root keeps them, so this only
-// fails for other users.
-TEST_F(PosixPageTest, DISABLED_SetIdBitsSurviveAnInPlaceRewrite) {
+// The kernel clears set-id bits on every write by an unprivileged process, so
+// a page rewritten in place (here: hard-linked) gets them back when closed.
+TEST_F(PosixPageTest, SetIdBitsSurviveAnInPlaceRewrite) {
   if (geteuid() == 0) GTEST_SKIP() << "root's writes keep set-id bits";
   write("menu.txt", SOURCE_AB);
   write("page.htm", PAGE_B_OLD);
