@@ -25,7 +25,7 @@ Outcome DestinationSelection::open_destinations() {
   const std::size_t sep = last_separator(style_, pattern);
   std::string name_pattern;
   if (sep == std::string::npos) {
-    directory_ = ".";
+    directory_.assign(1, '.');
     name_pattern = pattern;
   } else {
     // A pattern whose only separator leads it names the root directory.

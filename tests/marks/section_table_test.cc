@@ -69,7 +69,7 @@ TEST_F(SectionTableTest, RefusesAStoredIdAndKeepsTheFirst) {
 
 TEST_F(SectionTableTest, FullTableRefusesWithStarButMissingEndComesFirst) {
   std::vector<std::string> ids;
-  for (int i = 0; i < MAX_SECTIONS; ++i) ids.push_back("_" + std::to_string(i) + " ");
+  for (int i = 0; i < MAX_SECTIONS; ++i) ids.push_back(std::string(1, '_').append(std::to_string(i)).append(" "));
   for (const std::string& id : ids) {
     ASSERT_EQ(table.store_section(id.c_str(), id.c_str(), nullptr, id.c_str() + id.size()).status,
               StoreStatus::stored);
