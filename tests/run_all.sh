@@ -17,3 +17,6 @@ cmake -S . -B build-sanitize "${generator[@]}" -DCMAKE_BUILD_TYPE=Debug -DSPLYCE
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+echo "== fuzzing: every libFuzzer target for a bounded time (tests/run_fuzz.sh)"
+bash tests/run_fuzz.sh
