@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the tool and runs every test: the normal build, then the same suite
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then the end-to-end
+# tests against the Windows executable under wine (tests/run_windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -20,3 +21,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== fuzzing: every libFuzzer target for a bounded time (tests/run_fuzz.sh)"
 bash tests/run_fuzz.sh
+
+echo "== Windows executable (mingw-w64) under wine"
+bash tests/run_windows.sh build/tests/splyce_e2e_tests
