@@ -42,7 +42,7 @@ int open_regular(const std::string& path, int flags) {
     ::close(fd);
     return -1;
   }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // O_NONBLOCK stays: it has no effect on a regular file.
   return above_zero(fd);
 }
 
@@ -122,20 +122,22 @@ int PosixPlatform::close_file(int fd) {
 }
 
 int PosixPlatform::create_replacement(const std::string& path, std::string& temp_path, std::string& target_path) {
-  // The replacement goes beside the file itself, so that a link stays a link.
-  std::unique_ptr<char, decltype(&std::free)> resolved(realpath(native(path).c_str(), nullptr), &std::free);
-  if (!resolved) return -1;
+  target_path = native(path);
   struct stat st;
-  if (::stat(resolved.get(), &st) != 0 || !S_ISREG(st.st_mode) || nobody_may_write(st)) return -1;
+  if (::lstat(target_path.c_str(), &st) != 0) return -1;
+  if (S_ISLNK(st.st_mode)) {
+    // The replacement goes beside the file itself, so that a link stays a link.
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(target_path.c_str(), nullptr), &std::free);
+    if (!resolved || ::stat(resolved.get(), &st) != 0) return -1;
+    target_path = resolved.get();
+  }
+  if (!S_ISREG(st.st_mode) || nobody_may_write(st)) return -1;
   // Only a file this process may open for writing gets replaced.
-  if (access(resolved.get(), W_OK) != 0) return -1;
-  target_path = resolved.get();
-  const std::size_t slash = target_path.rfind('/');
-  std::string name = target_path.substr(0, slash + 1) + ".splyce-XXXXXX";
-  const int fd = mkstemp(name.data());
+  if (access(target_path.c_str(), W_OK) != 0) return -1;
+  std::string name = target_path.substr(0, target_path.rfind('/') + 1) + ".splyce-XXXXXX";
+  const int fd = mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return -1;
   temp_path = name;
-  fcntl(fd, F_SETFD, FD_CLOEXEC);
   // Owner first: a change of owner may clear the set-id bits that fchmod sets.
   if (fchown(fd, st.st_uid, st.st_gid) != 0) {
     // Only the owner's own files, or root, can keep the owner; the bits still hold.
