@@ -2,6 +2,7 @@
 
 #include "fileio/text_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -72,8 +73,8 @@ std::size_t count_line_feeds(const char* p, std::size_t n) {
 }
 
 // Copies [in, end) to out with every LF turned into CR LF; out has room for
-// the bytes and one CR per LF.
-void expand_line_feeds(const char* in, const char* end, char* out) {
+// the bytes and one CR per LF. Returns the end of the output.
+char* expand_line_feeds(const char* in, const char* end, char* out) {
 #if defined(__SSE2__)
   // A full block is stored even when only its head counts: the output always
   // has at least as much room left as the input has bytes.
@@ -98,7 +99,13 @@ void expand_line_feeds(const char* in, const char* end, char* out) {
     if (*in == LF) *out++ = CR;
     *out++ = *in;
   }
+  return out;
 }
+
+// Texts up to this size go out in one write. Larger ones go in pieces of at
+// most this size through one reused buffer, so that rewriting a huge page
+// needs no second copy of it in memory.
+constexpr std::size_t PIECE = std::size_t{8} << 20;
 
 }  // namespace
 
@@ -137,13 +144,19 @@ int32_t write_text(Platform& platform, int fd, const char* bytes, int32_t count)
   if (line_feeds == 0) {
     return platform.write(fd, bytes, count) == count ? count : -1;
   }
-  const std::size_t total = n + line_feeds;
-  std::unique_ptr<char[]> translated(new (std::nothrow) char[total]);
+  const std::size_t room = std::min(n + line_feeds, PIECE);
+  std::unique_ptr<char[]> translated(new (std::nothrow) char[room]);
   if (!translated) return -1;
-  prefer_large_pages(translated.get(), total);
-  expand_line_feeds(bytes, bytes + n, translated.get());
-  const int64_t expected = static_cast<int64_t>(total);
-  return platform.write(fd, translated.get(), expected) == expected ? count : -1;
+  prefer_large_pages(translated.get(), room);
+  const char* end = bytes + n;
+  for (const char* in = bytes; in < end;) {
+    // Each piece of input at most doubles.
+    const char* stop = room == n + line_feeds ? end : in + std::min<std::size_t>(room / 2, static_cast<std::size_t>(end - in));
+    const int64_t size = expand_line_feeds(in, stop, translated.get()) - translated.get();
+    if (platform.write(fd, translated.get(), size) != size) return -1;
+    in = stop;
+  }
+  return count;
 }
 
 }  // namespace splyce

@@ -86,6 +86,27 @@ TEST(TextMode, ShortOrFailedWriteNeverReportsTheCount) {
   }
 }
 
+TEST(TextMode, HugeTextGoesOutInPiecesWithTheSameBytes) {
+  std::string text;
+  for (int i = 0; text.size() < (std::size_t{20} << 20); ++i) text += "line " + std::to_string(i) + "\n";
+  std::string expected;
+  for (char c : text) {
+    if (c == '\n') expected += '\r';
+    expected += c;
+  }
+  MemoryPlatform disk;
+  disk.add_file("f", "");
+  int fd = disk.open_for_rewriting("f");
+  ASSERT_EQ(write_text(disk, fd, text.data(), static_cast<int32_t>(text.size())), static_cast<int32_t>(text.size()));
+  disk.close_file(fd);
+  EXPECT_TRUE(disk.file("f") == expected);
+  EXPECT_GT(disk.calls(Op::write), 1);
+
+  disk.faults.push_back({Op::write, disk.calls(Op::write) + 2, 100});
+  fd = disk.open_for_rewriting("f");
+  EXPECT_EQ(write_text(disk, fd, text.data(), static_cast<int32_t>(text.size())), -1) << "a later piece fails";
+}
+
 TEST(TextFile, LoadsWithRoomAndANul) {
   MemoryPlatform disk;
   disk.add_file("page.htm", "x\r\ny\r\n");
