@@ -56,22 +56,6 @@ int64_t drop_carriage_returns(char* p, int64_t n) {
   return out - p;
 }
 
-// Number of LF bytes in [p, p + n).
-std::size_t count_line_feeds(const char* p, std::size_t n) {
-  std::size_t count = 0;
-  std::size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i lfs = _mm_set1_epi8(LF);
-  for (; i + 16 <= n; i += 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    count += static_cast<std::size_t>(
-        __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lfs)))));
-  }
-#endif
-  for (; i < n; ++i) count += p[i] == LF;
-  return count;
-}
-
 // Copies [in, end) to out with every LF turned into CR LF; out has room for
 // the bytes and one CR per LF. Returns the end of the output.
 char* expand_line_feeds(const char* in, const char* end, char* out) {
@@ -102,9 +86,9 @@ char* expand_line_feeds(const char* in, const char* end, char* out) {
   return out;
 }
 
-// Texts up to this size go out in one write. Larger ones go in pieces of at
-// most this size through one reused buffer, so that rewriting a huge page
-// needs no second copy of it in memory.
+// Texts up to half this size go out in one write. Larger ones go in pieces
+// through one reused buffer of this size, so that rewriting a huge page needs
+// no second copy of it in memory.
 constexpr std::size_t PIECE = std::size_t{8} << 20;
 
 }  // namespace
@@ -140,18 +124,17 @@ int32_t read_text(Platform& platform, TextInput& input, char* dst, int32_t count
 int32_t write_text(Platform& platform, int fd, const char* bytes, int32_t count) {
   if (count < 0) return -1;
   const std::size_t n = static_cast<std::size_t>(count);
-  const std::size_t line_feeds = count_line_feeds(bytes, n);
-  if (line_feeds == 0) {
+  if (std::memchr(bytes, LF, n) == nullptr) {
     return platform.write(fd, bytes, count) == count ? count : -1;
   }
-  const std::size_t room = std::min(n + line_feeds, PIECE);
+  // Each piece of input at most doubles.
+  const std::size_t room = std::min(2 * n, PIECE);
   std::unique_ptr<char[]> translated(new (std::nothrow) char[room]);
   if (!translated) return -1;
   prefer_large_pages(translated.get(), room);
   const char* end = bytes + n;
   for (const char* in = bytes; in < end;) {
-    // Each piece of input at most doubles.
-    const char* stop = room == n + line_feeds ? end : in + std::min<std::size_t>(room / 2, static_cast<std::size_t>(end - in));
+    const char* stop = in + std::min(room / 2, static_cast<std::size_t>(end - in));
     const int64_t size = expand_line_feeds(in, stop, translated.get()) - translated.get();
     if (platform.write(fd, translated.get(), size) != size) return -1;
     in = stop;

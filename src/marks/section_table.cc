@@ -43,17 +43,26 @@ StoreResult SectionTable::store_section(const char* start_id, const char* end_id
   entry.length = static_cast<int32_t>(content_end - start);
   console_.progress("splyce: Storing section %i with id \"%s\" and size %li.\n", count_, entry.id.data(),
                     static_cast<long>(entry.length));
+  std::size_t slot = slot_of(entry.id.data(), start_length);
+  while (slots_[slot] >= 0) slot = (slot + 1) % SLOTS;
+  slots_[slot] = static_cast<int16_t>(count_);
   ++count_;
   return {};
 }
 
+std::size_t SectionTable::slot_of(const char* id, int32_t length) {
+  uint32_t hash = 2166136261u;
+  for (int32_t i = 0; i < length; ++i) hash = (hash ^ static_cast<unsigned char>(id[i])) * 16777619u;
+  return hash % SLOTS;
+}
+
 int32_t SectionTable::find_section(const char* id_position, const char** content) const {
   const int32_t n = id_length(id_position);
-  for (int32_t i = 0; i < count_; ++i) {
-    const SectionEntry& entry = entries_[static_cast<std::size_t>(i)];
+  for (std::size_t slot = slot_of(id_position, n); slots_[slot] >= 0; slot = (slot + 1) % SLOTS) {
+    const SectionEntry& entry = entries_[static_cast<std::size_t>(slots_[slot])];
     // Equal bytes up to n and a NUL at n: the stored id is exactly this one.
-    if (std::memcmp(entry.id.data(), id_position, static_cast<std::size_t>(n)) == 0 &&
-        entry.id[static_cast<std::size_t>(n)] == '\0') {
+    if (entry.id[static_cast<std::size_t>(n)] == '\0' &&
+        std::memcmp(entry.id.data(), id_position, static_cast<std::size_t>(n)) == 0) {
       if (content != nullptr) *content = entry.content;
       return entry.length;
     }

@@ -51,8 +51,18 @@ class SectionTable {
   const SectionEntry& entry(int32_t i) const { return entries_[static_cast<std::size_t>(i)]; }
 
  private:
+  // Open addressing over the ids: a page may hold millions of marks, each
+  // looked up once.
+  static constexpr std::size_t SLOTS = 512;
+  static std::size_t slot_of(const char* id, int32_t length);
+
   Console& console_;
   std::array<SectionEntry, MAX_SECTIONS> entries_{};
+  std::array<int16_t, SLOTS> slots_ = [] {
+    std::array<int16_t, SLOTS> empty{};
+    empty.fill(-1);
+    return empty;
+  }();
   int32_t count_ = 0;
 };
 
