@@ -30,7 +30,7 @@ class NewText {
   void finish(TextBuffer& into);
 
  private:
-  bool append(const char* bytes, int64_t size);
+  void append(const char* bytes, int64_t size);
 
   const TextBuffer& old_;
   TextBuffer built_;
@@ -63,10 +63,9 @@ bool NewText::replace(int64_t start, int64_t end, const char* content, int64_t s
   return true;
 }
 
-bool NewText::append(const char* bytes, int64_t size) {
+void NewText::append(const char* bytes, int64_t size) {
   if (size > 0) std::memcpy(built_.bytes() + built_length_, bytes, static_cast<std::size_t>(size));
   built_length_ += size;
-  return true;
 }
 
 void NewText::finish(TextBuffer& into) {
